@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """Tests for the committed pictures and for check_pictures.py.
 
-    python3 art/test_pictures.py            # checks the files as committed
-    ART_REDRAW=1 python3 art/test_pictures.py   # also reruns art/draw and
+    python3 tests/art/test_pictures.py            # checks the files as committed
+    ART_REDRAW=1 python3 tests/art/test_pictures.py   # also reruns art/draw and
                                             # demands byte-identical output
 """
 
@@ -15,8 +15,8 @@ import sys
 import tempfile
 import unittest
 
-HERE = os.path.dirname(os.path.abspath(__file__))
-ROOT = os.path.dirname(HERE)
+ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+HERE = os.path.join(ROOT, "art")
 LRES = os.path.join(ROOT, "ORVANE_Quorbel_3", "res")
 SRES = os.path.join(ROOT, "installazione", "res")
 CHECK = os.path.join(HERE, "check_pictures.py")
