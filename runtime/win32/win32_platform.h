@@ -31,7 +31,8 @@ private:
 };
 
 // A Win32 error code as the runtime error the forms language gives it (files.cpp):
-// not found 53, path not found 76, access denied 70 or 75, bad name 52, not ready 68, else 5.
+// not found 53, path not found 76, access denied 75, write-protected 70, bad name 52,
+// not ready 68, disk full 61, else 5.
 [[noreturn]] void raiseWin32Error(DWORD code);
 
 // Installs the message filter that retries calls a busy automation server rejects
