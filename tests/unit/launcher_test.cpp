@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "Form1.h"
+#include "ORVANE_Quorbel_3/Form1.h"
 #include "recording_word.h"
 #include "runtime/headless.h"
 #include "temp_tree.h"

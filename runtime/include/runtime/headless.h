@@ -61,7 +61,7 @@ public:
     // The Nth call of `op` counted from now fails: a file or object operation with runtime
     // error `errorNumber`, a property call with the status of that error.
     void arm(Op op, int nth, std::int32_t errorNumber = err::kPathFileAccess);
-    std::filesystem::path hostPath(std::wstring_view windowsPath) const;  // throws RuntimeError 52/76
+    std::filesystem::path hostPath(std::wstring_view windowsPath) const;  // throws RuntimeError 52/68/76
 
     // --- the user
     void start();                               // builds the form, raises its load event
@@ -117,6 +117,8 @@ private:
 
     std::int32_t takeArmed(Op op);  // 0 when not armed
     void dispatch(std::string_view control, Event event);
+    HeadlessControl& userControl(std::string_view name) const;  // throws std::logic_error on misuse
+    std::vector<const ControlDesc*> currentTabOrder() const;
 
     const Project& project_;
     std::unique_ptr<Form> form_;
