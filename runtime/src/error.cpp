@@ -24,6 +24,7 @@ constexpr Description kDescriptions[] = {
     {err::kInternal, L"Errore interno"},
     {err::kBadFileName, L"Nome o numero di file non valido"},
     {err::kFileNotFound, L"Impossibile trovare il file"},
+    {err::kDiskFull, L"Disco pieno"},
     {err::kDeviceUnavailable, L"Periferica non disponibile"},
     {err::kPermissionDenied, L"Autorizzazione negata"},
     {err::kPathFileAccess, L"Errore di accesso al percorso/file"},

@@ -13,7 +13,6 @@ namespace rt::win32 {
 
 namespace {
 
-constexpr std::int32_t kDiskFull = 61;
 
 // What a plain-file search leaves out unless the attributes ask for it.
 constexpr DWORD kSpecialAttributes = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
@@ -118,7 +117,7 @@ void raiseWin32Error(DWORD code)
         raiseError(err::kDeviceUnavailable);
     case ERROR_DISK_FULL:
     case ERROR_HANDLE_DISK_FULL:
-        raiseError(kDiskFull);
+        raiseError(err::kDiskFull);
     default:
         raiseError(err::kInvalidCall);
     }

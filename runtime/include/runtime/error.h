@@ -22,6 +22,7 @@ constexpr std::int32_t kTypeMismatch = 13;
 constexpr std::int32_t kInternal = 51;
 constexpr std::int32_t kBadFileName = 52;
 constexpr std::int32_t kFileNotFound = 53;
+constexpr std::int32_t kDiskFull = 61;
 constexpr std::int32_t kDeviceUnavailable = 68;
 constexpr std::int32_t kPermissionDenied = 70;
 constexpr std::int32_t kPathFileAccess = 75;
