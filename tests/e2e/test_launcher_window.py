@@ -1,0 +1,144 @@
+"""The launcher's window under Wine: artwork, buttons, keyboard, closing, and the built file itself.
+
+The product folder already holds dati\\0_INDICE.doc, so a start moves nothing and only shows the
+index button."""
+
+import re
+import shutil
+import subprocess
+import unittest
+
+from harness import FIRST_WINDOW_TIMEOUT, ROOT, WIN32_BIN, E2ETestCase, find_part, poll, read_bmp
+
+PROGRAM = "ORVANE_Quorbel_3.exe"
+CAPTION = "Orvane Lumbrasca"
+RESOURCES = ROOT / "ORVANE_Quorbel_3" / "res"
+
+# Client-area rectangles (x, y, w, h) of the buttons, and the pictures on their faces.
+INDEX = (552, 56, 193, 41)
+LICENCE = (544, 272, 97, 33)
+CLOSE = (656, 272, 97, 33)
+FACES = {INDEX: "indice.bmp", LICENCE: "licenza.bmp", CLOSE: "chiudi.bmp"}
+
+
+def inside(rect, x, y, margin=0):
+    left, top, width, height = rect
+    return left - margin <= x < left + width + margin and top - margin <= y < top + height + margin
+
+
+class LauncherWindowTest(E2ETestCase):
+    def setUp(self):
+        super().setUp()
+        product = self.wine.product
+        (product / "dati").mkdir(parents=True)
+        (product / "dati" / "0_INDICE.doc").write_text("indice")
+        (product / "licenza.doc").write_text("licenza")
+        (product / "note.doc").write_text("note")
+        program = self.wine.install_program(PROGRAM, product)
+        self.files_before = self.product_files()
+        self.process = self.wine.start(program, cwd=product)
+        self.window = self.wine.wait_window(CAPTION, FIRST_WINDOW_TIMEOUT)
+
+    def product_files(self):
+        return sorted(str(p.relative_to(self.wine.product)) for p in self.wine.product.rglob("*"))
+
+    def client_rect(self, control):
+        """A control's rectangle in client coordinates, as (x, y, w, h)."""
+        x, y = self.wine.client_origin(self.window)
+        r = control["rect"]
+        return (r["x"] - x, r["y"] - y, r["w"], r["h"])
+
+    def buttons(self):
+        """The window's visible controls by their client rectangle."""
+        return {self.client_rect(c): c for c in self.wine.children(self.window) if c["visible"]}
+
+    def assertFocusOn(self, rect):
+        poll(lambda: (focus := self.wine.focus()) is not None and self.client_rect(focus) == rect,
+             what=f"the focus on the button at {rect}",
+             seen=lambda: self.wine.focus() and self.client_rect(self.wine.focus()))
+
+    def test_window_shows_the_background_and_the_three_buttons(self):
+        self.assertEqual(self.window["caption"], CAPTION)
+        self.assertEqual((self.window["client"]["w"], self.window["client"]["h"]), (771, 350))
+        buttons = poll(lambda: b if INDEX in (b := self.buttons()) else None,
+                       what="the index button to show", seen=lambda: sorted(self.buttons()))
+        self.assertEqual(sorted(buttons), sorted(FACES), "visible controls by client rectangle")
+
+        background = read_bmp(RESOURCES / "background.bmp")
+        points = [(x, y) for y in range(2, 350, 12) for x in range(3, 771, 12)
+                  if not any(inside(rect, x, y, margin=2) for rect in FACES)]
+        self.assertClientShows(self.window, background, points, what="the background picture")
+
+        picture = self.wine.client_picture(self.window)
+        for rect, face_file in FACES.items():
+            face = read_bmp(RESOURCES / face_file)
+            centre = face.crop(face.width // 2 - 12, face.height // 2 - 5, 24, 10)
+            x, y, w, h = rect
+            found = find_part(picture, centre, x + w // 2 - 12, y + h // 2 - 5, slack=4)
+            self.assertIsNotNone(found, f"the centre of {face_file} on the button at {rect}")
+
+        self.assertEqual(self.product_files(), self.files_before, "a start with the index in place moves nothing")
+
+    def test_close_button_ends_the_program(self):
+        self.wine.click_client(self.window, CLOSE[0] + CLOSE[2] // 2, CLOSE[1] + CLOSE[3] // 2)
+        self.assertEqual(self.wine.wait_exit(self.process, timeout=2), 0)
+
+    def test_caption_close_button_ends_the_program(self):
+        self.wine.click_rect(self.window["close_button"])
+        self.assertEqual(self.wine.wait_exit(self.process), 0)
+
+    def test_alt_f4_ends_the_program(self):
+        self.assertFocusOn(CLOSE)
+        self.wine.key("alt+F4")
+        self.assertEqual(self.wine.wait_exit(self.process), 0)
+
+    def test_tab_goes_from_close_to_index_to_licence_and_round(self):
+        self.assertFocusOn(CLOSE)
+        for rect in (INDEX, LICENCE, CLOSE):
+            self.wine.key("Tab")
+            self.assertFocusOn(rect)
+        self.wine.key("shift+Tab")
+        self.assertFocusOn(LICENCE)
+
+
+class LauncherFileTest(E2ETestCase):
+    """The version record and icon of the built program, as Windows reads them."""
+
+    def test_version_record_and_icon(self):
+        program = WIN32_BIN / PROGRAM
+        version = self.wine.inspector("version", program)[0]
+        self.assertEqual(version["translation"], [{"language": 0x0410, "codepage": 1252}])
+        self.assertEqual(version["block"].upper(), "041004E4")
+        strings = version["strings"]
+        for name, value in {"CompanyName": "ORVANE", "FileVersion": "1.00", "ProductVersion": "1.00",
+                            "ProductName": "ORVANE_Quorbel_3", "InternalName": "ORVANE_Quorbel_3"}.items():
+            self.assertEqual(strings.get(name), value, name)
+
+        icon = self.wine.inspector("icon", program)[0]
+        self.assertEqual(len(icon["entries"]), 1, icon)
+        entry = icon["entries"][0]
+        self.assertEqual((entry["width"], entry["height"], entry["bit_count"], entry["id"]), (32, 32, 8, 30001))
+        self.assertEqual(entry["image"], {"width": 32, "height": 32, "bit_count": 8})
+
+
+class LauncherFileFormatTest(unittest.TestCase):
+    """The program is a PE32 GUI program for Windows XP and later that imports system DLLs only."""
+
+    ALLOWED_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "shell32.dll", "ole32.dll",
+                    "oleaut32.dll", "msvcrt.dll"}
+
+    def test_headers_and_imports(self):
+        objdump = shutil.which("i686-w64-mingw32-objdump") or shutil.which("objdump")
+        headers = subprocess.run([objdump, "-p", str(WIN32_BIN / PROGRAM)], capture_output=True, text=True,
+                                 check=True).stdout
+        self.assertIn("file format pei-i386", headers)
+        self.assertRegex(headers, r"Subsystem\s+00000002\s+\(Windows GUI\)")
+        self.assertRegex(headers, r"MajorSubsystemVersion\s+5\n")
+        self.assertRegex(headers, r"MinorSubsystemVersion\s+1\n")
+        imported = {name.lower() for name in re.findall(r"DLL Name: (\S+)", headers)}
+        self.assertTrue(imported, "no imports found")
+        self.assertLessEqual(imported, self.ALLOWED_DLLS, f"imports beyond the system DLLs: {imported - self.ALLOWED_DLLS}")
+
+
+if __name__ == "__main__":
+    unittest.main()
