@@ -6,6 +6,7 @@
 #include "installazione/Form1.h"
 #include "runtime/headless.h"
 #include "runtime/text.h"
+#include "checks.h"
 #include "temp_tree.h"
 #include "installazione/texts.h"
 
@@ -81,22 +82,7 @@ TEST_F(Chooser, LayoutFitsTheClientAreaOnWholePixelsWithNoOverlap)
     EXPECT_EQ(rt::toPixels(desc.clientWidth), 530);
     EXPECT_EQ(rt::toPixels(desc.clientHeight), 317);
     EXPECT_EQ(rt::fromCp1252(desc.caption), L"ORVANE srl Lumbrasca - INSTALLAZIONE");
-    for (const rt::ControlDesc& c : desc.controls) {
-        SCOPED_TRACE(std::string(c.name));
-        for (int v : {c.rect.left, c.rect.top, c.rect.width, c.rect.height})
-            EXPECT_EQ(v % rt::kTwipsPerPixel, 0);
-        EXPECT_LE(c.rect.left + c.rect.width, desc.clientWidth);
-        EXPECT_LE(c.rect.top + c.rect.height, desc.clientHeight);
-        for (const rt::ControlDesc& other : desc.controls) {
-            if (&other == &c)
-                continue;
-            const bool apart = c.rect.left + c.rect.width <= other.rect.left ||
-                               other.rect.left + other.rect.width <= c.rect.left ||
-                               c.rect.top + c.rect.height <= other.rect.top ||
-                               other.rect.top + other.rect.height <= c.rect.top;
-            EXPECT_TRUE(apart) << "overlaps " << other.name;
-        }
-    }
+    expectLayoutFits(desc);
 }
 
 TEST_F(Chooser, LabelTextsDecodeFromWindows1252)

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "checks.h"
 #include "runtime/error.h"
 #include "runtime/ops.h"
 #include "runtime/platform.h"
@@ -13,17 +14,7 @@
 
 namespace {
 
-// Runs `action` and gives the number of the runtime error it raised (0 when none).
-template <typename Action>
-std::int32_t errorNumberOf(Action action)
-{
-    try {
-        action();
-    } catch (const rt::RuntimeError& error) {
-        return error.number();
-    }
-    return 0;
-}
+using testing_support::errorNumberOf;
 
 // An object that records the calls it gets and answers a Get with the member's name.
 class Recorder final : public rt::Object {

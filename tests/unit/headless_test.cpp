@@ -7,6 +7,7 @@
 #include <new>
 #include <stdexcept>
 
+#include "checks.h"
 #include "runtime/headless.h"
 #include "runtime/ops.h"
 #include "runtime/text.h"
@@ -20,16 +21,6 @@ using rt::headless::DriveState;
 using rt::headless::Op;
 using rt::headless::Session;
 
-template <typename Action>
-std::int32_t errorNumberOf(Action action)
-{
-    try {
-        action();
-    } catch (const rt::RuntimeError& error) {
-        return error.number();
-    }
-    return 0;
-}
 
 // --- a form of the tests' own: what each handler does is set by the test
 

@@ -7,6 +7,7 @@
 #include "ORVANE_Quorbel_3/Form1.h"
 #include "recording_word.h"
 #include "runtime/headless.h"
+#include "checks.h"
 #include "temp_tree.h"
 
 namespace {
@@ -65,24 +66,7 @@ TEST_F(Launcher, WindowLayoutFitsTheClientAreaOnWholePixels)
     const rt::FormDesc& desc = launcher::kForm1Desc;
     EXPECT_EQ(rt::toPixels(desc.clientWidth), 771);
     EXPECT_EQ(rt::toPixels(desc.clientHeight), 350);
-    for (const rt::ControlDesc& c : desc.controls) {
-        SCOPED_TRACE(std::string(c.name));
-        for (int v : {c.rect.left, c.rect.top, c.rect.width, c.rect.height})
-            EXPECT_EQ(v % rt::kTwipsPerPixel, 0);
-        EXPECT_GE(c.rect.left, 0);
-        EXPECT_GE(c.rect.top, 0);
-        EXPECT_LE(c.rect.left + c.rect.width, desc.clientWidth);
-        EXPECT_LE(c.rect.top + c.rect.height, desc.clientHeight);
-        for (const rt::ControlDesc& other : desc.controls) {
-            if (&other == &c)
-                continue;
-            const bool apart = c.rect.left + c.rect.width <= other.rect.left ||
-                               other.rect.left + other.rect.width <= c.rect.left ||
-                               c.rect.top + c.rect.height <= other.rect.top ||
-                               other.rect.top + other.rect.height <= c.rect.top;
-            EXPECT_TRUE(apart) << "overlaps " << other.name;
-        }
-    }
+    expectLayoutFits(desc);
 }
 
 TEST_F(Launcher, IndexButtonIsHiddenUntilTheLoadEventShowsIt)
