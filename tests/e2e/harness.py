@@ -439,7 +439,13 @@ class WineSession:
 
     def click(self, x, y):
         """A left click at screen coordinates."""
-        self.xdotool("mousemove", "--sync", x, y, "click", "1")
+        # `mousemove --sync` waits for a motion event, which never comes (and it stalls for
+        # 15 s) when the pointer already stands there: move only when it must.
+        here = self.xdotool("getmouselocation", "--shell")
+        if f"X={x}\n" in here and f"Y={y}\n" in here:
+            self.xdotool("click", "1")
+        else:
+            self.xdotool("mousemove", "--sync", x, y, "click", "1")
 
     def click_client(self, window, x, y):
         """A left click at client coordinates of a window record."""
@@ -463,6 +469,10 @@ class WineSession:
     def wait_message_box(self, title=None, timeout=TIMEOUT):
         """Waits for a message box (whose whole title matches `title`, when given); returns it."""
         def found():
+            # Ask X first: an inspector started in the same instant as the program's first
+            # window can hang for a minute, and a box only shows once X maps it.
+            if title is not None and not self.x_windows(title):
+                return None
             return next((box for box in self.message_boxes()
                          if title is None or re.fullmatch(title, box["title"])), None)
         return poll(found, timeout, what=f"a message box titled {title!r}", seen=self.describe_screen)
