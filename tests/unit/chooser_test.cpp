@@ -189,6 +189,9 @@ struct FailingCheck {
     bool drive1, label1, label3;
 };
 
+// Named by its step in test listings.
+void PrintTo(const FailingCheck& step, std::ostream* out) { *out << step.name; }
+
 class ChooserFailingStep : public Chooser, public ::testing::WithParamInterface<FailingCheck> {};
 
 TEST_P(ChooserFailingStep, StopsBeforeTheHint)

@@ -215,6 +215,9 @@ struct FailingStep {
     bool nextStartMovesAgain;
 };
 
+// Named by its step in test listings.
+void PrintTo(const FailingStep& step, std::ostream* out) { *out << step.name; }
+
 const std::vector<std::string> kAll{"0_INDICE.doc", "calcoli.xls", "capitolo 1.doc", "lic_extra.doc",
                                     "licenza.doc", "prezzi.xls"};
 const std::vector<std::string> kDocs{"0_INDICE.doc", "capitolo 1.doc", "lic_extra.doc", "licenza.doc"};
@@ -371,6 +374,9 @@ struct FailingOpenStep {
     std::vector<std::wstring> calls;
     std::vector<int> pointerChanges;
 };
+
+// Named by its step in test listings.
+void PrintTo(const FailingOpenStep& step, std::ostream* out) { *out << step.name; }
 
 class LauncherFailingOpen : public LauncherDocuments, public ::testing::WithParamInterface<FailingOpenStep> {};
 
