@@ -5,9 +5,7 @@ ChooserTestCase holds what the chooser's end-to-end tests share: the CD folder (
 marker and the stand-in setup programs, starting the chooser from the CD or from c:, its controls
 by client rectangle, and the looks of its two painted labels."""
 
-import re
 import shutil
-import subprocess
 import unittest
 
 from harness import FIRST_WINDOW_TIMEOUT, ROOT, WIN32_BIN, E2ETestCase, differences, find_part, poll, read_bmp
@@ -257,44 +255,6 @@ class ChooserKeyboardTest(ChooserTestCase):
         self.wine.press(self.wait_hint())
         self.assertDriveListsRevealed(True)
         self.assertTabCycle([WIN9X, CLOSE, DRIVE1, VISTA])
-
-
-class ChooserFileTest(E2ETestCase):
-    """The version record and icon of the built program, as Windows reads them."""
-
-    def test_version_record_and_icon(self):
-        program = WIN32_BIN / PROGRAM
-        version = self.wine.inspector("version", program)[0]
-        self.assertEqual(version["translation"], [{"language": 0x0410, "codepage": 1252}])
-        self.assertEqual(version["block"].upper(), "041004E4")
-        strings = version["strings"]
-        for name, value in {"CompanyName": "ORVANE", "FileVersion": "1.00", "ProductVersion": "1.00",
-                            "ProductName": "Installazione ", "InternalName": "installazione"}.items():
-            self.assertEqual(strings.get(name), value, name)
-
-        icon = self.wine.inspector("icon", program)[0]
-        self.assertEqual(len(icon["entries"]), 1, icon)
-        entry = icon["entries"][0]
-        self.assertEqual((entry["width"], entry["height"], entry["bit_count"], entry["id"]), (32, 32, 8, 30001))
-        self.assertEqual(entry["image"], {"width": 32, "height": 32, "bit_count": 8})
-
-
-class ChooserFileFormatTest(unittest.TestCase):
-    """The program is a PE32 GUI program that imports system DLLs only."""
-
-    ALLOWED_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "shell32.dll", "ole32.dll",
-                    "oleaut32.dll", "msvcrt.dll"}
-
-    def test_headers_and_imports(self):
-        objdump = shutil.which("i686-w64-mingw32-objdump") or shutil.which("objdump")
-        headers = subprocess.run([objdump, "-p", str(WIN32_BIN / PROGRAM)], capture_output=True, text=True,
-                                 check=True).stdout
-        self.assertIn("file format pei-i386", headers)
-        self.assertRegex(headers, r"Subsystem\s+00000002\s+\(Windows GUI\)")
-        imported = {name.lower() for name in re.findall(r"DLL Name: (\S+)", headers)}
-        self.assertTrue(imported, "no imports found")
-        self.assertLessEqual(imported, self.ALLOWED_DLLS,
-                             f"imports beyond the system DLLs: {imported - self.ALLOWED_DLLS}")
 
 
 if __name__ == "__main__":
