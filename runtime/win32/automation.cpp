@@ -1,8 +1,6 @@
 // Automation objects: created by programmatic identifier, reached late-bound through IDispatch.
 #include "win32_platform.h"
 
-#include <ole2.h>
-
 #include <memory>
 #include <string>
 #include <utility>
@@ -10,6 +8,7 @@
 
 #include "com_ptr.h"
 #include "runtime/error.h"
+#include "system_libraries.h"
 
 namespace rt::win32 {
 
@@ -44,7 +43,7 @@ public:
     ~ArgumentList()
     {
         for (VARIANT& value : values_)
-            VariantClear(&value);
+            clearVariant(value);
     }
 
     VARIANT* data() { return values_.empty() ? nullptr : values_.data(); }
@@ -62,9 +61,9 @@ public:
     ExceptionInfo& operator=(const ExceptionInfo&) = delete;
     ~ExceptionInfo()
     {
-        SysFreeString(info_.bstrSource);
-        SysFreeString(info_.bstrDescription);
-        SysFreeString(info_.bstrHelpFile);
+        freeString(info_.bstrSource);
+        freeString(info_.bstrDescription);
+        freeString(info_.bstrHelpFile);
     }
 
     EXCEPINFO* get() { return &info_; }
@@ -99,10 +98,8 @@ void toVariant(const Variant& in, VARIANT& out)
     }
 }
 
-ArgumentList::ArgumentList(const std::vector<Variant>& args) : values_(args.size())
+ArgumentList::ArgumentList(const std::vector<Variant>& args) : values_(args.size(), emptyVariant())
 {
-    for (VARIANT& value : values_)
-        VariantInit(&value);
     for (std::size_t i = 0; i < args.size(); ++i)
         toVariant(args[i], values_[args.size() - 1 - i]);
 }
@@ -142,7 +139,7 @@ Variant fromVariant(VariantValue& result)
     }
     VariantValue converted;
     const VARTYPE target = isNumeric(value.vt) ? VT_R8 : VT_BSTR;
-    if (FAILED(VariantChangeType(converted.get(), result.get(), 0, target)))
+    if (FAILED(com().variantChangeType(converted.get(), result.get(), 0, target)))
         return {};
     if (target == VT_R8)
         return Variant(converted.value().dblVal);
@@ -252,11 +249,12 @@ RetryingMessageFilter messageFilter;
 
 ObjectRef Win32Platform::createObject(const std::wstring& progId)
 {
+    const ComFunctions& functions = startCom(err::kCantCreateObject);
     CLSID classId;
-    if (FAILED(CLSIDFromProgID(progId.c_str(), &classId)))
+    if (FAILED(functions.clsidFromProgId(progId.c_str(), &classId)))
         raiseError(err::kCantCreateObject);
     ComPtr<IUnknown> unknown;
-    if (FAILED(CoCreateInstance(classId, nullptr, CLSCTX_SERVER, IID_IUnknown, unknown.putVoid())))
+    if (FAILED(functions.coCreateInstance(classId, nullptr, CLSCTX_SERVER, IID_IUnknown, unknown.putVoid())))
         raiseError(err::kCantCreateObject);
     ComPtr<IDispatch> dispatch;
     if (FAILED(unknown->QueryInterface(IID_IDispatch, dispatch.putVoid())))
@@ -264,12 +262,10 @@ ObjectRef Win32Platform::createObject(const std::wstring& progId)
     return std::make_shared<DispatchObject>(std::move(dispatch));
 }
 
-void installMessageFilter()
+bool installMessageFilter(const ComFunctions& com)
 {
     ComPtr<IMessageFilter> previous;
-    const HRESULT hr = CoRegisterMessageFilter(&messageFilter, previous.put());
-    if (FAILED(hr))
-        throw errorFromHResult(hr);
+    return SUCCEEDED(com.coRegisterMessageFilter(&messageFilter, previous.put()));
 }
 
 }  // namespace rt::win32

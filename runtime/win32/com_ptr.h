@@ -10,8 +10,32 @@
 #include <utility>
 
 #include "runtime/error.h"
+#include "system_libraries.h"
 
 namespace rt::win32 {
+
+// Only values made after COM was started (startCom) reach these: the functions are loaded then.
+
+inline void freeString(BSTR text)
+{
+    if (text != nullptr)
+        com().sysFreeString(text);
+}
+
+// An empty VARIANT, as VariantInit leaves one.
+inline VARIANT emptyVariant()
+{
+    VARIANT value{};
+    value.vt = VT_EMPTY;
+    return value;
+}
+
+// Frees what the VARIANT holds and leaves it empty; an empty one needs no call.
+inline void clearVariant(VARIANT& value)
+{
+    if (value.vt != VT_EMPTY)
+        com().variantClear(&value);
+}
 
 // Holds one reference to a COM interface.
 template <class T>
@@ -58,14 +82,14 @@ public:
     Bstr() = default;
     // Raises "Memoria esaurita" when the string cannot be allocated.
     explicit Bstr(std::wstring_view text)
-        : text_(SysAllocStringLen(text.data(), static_cast<UINT>(text.size())))
+        : text_(com().sysAllocStringLen(text.data(), static_cast<UINT>(text.size())))
     {
         if (text_ == nullptr)
             raiseError(err::kOutOfMemory);
     }
     Bstr(const Bstr&) = delete;
     Bstr& operator=(const Bstr&) = delete;
-    ~Bstr() { SysFreeString(text_); }
+    ~Bstr() { freeString(text_); }
 
     BSTR get() const { return text_; }
     // Hands the string over to a VARIANT or a callee that frees it.
@@ -78,15 +102,15 @@ private:
 // A BSTR's characters as a wide string (a null BSTR is the empty string).
 inline std::wstring toWString(BSTR text)
 {
-    return text == nullptr ? std::wstring() : std::wstring(text, SysStringLen(text));
+    return text == nullptr ? std::wstring() : std::wstring(text, com().sysStringLen(text));
 }
 
 class VariantValue {
 public:
-    VariantValue() { VariantInit(&value_); }
+    VariantValue() : value_(emptyVariant()) {}
     VariantValue(const VariantValue&) = delete;
     VariantValue& operator=(const VariantValue&) = delete;
-    ~VariantValue() { VariantClear(&value_); }
+    ~VariantValue() { clearVariant(value_); }
 
     VARIANT* get() { return &value_; }
     const VARIANT& value() const { return value_; }

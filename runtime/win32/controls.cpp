@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "form_window.h"
@@ -121,19 +122,36 @@ wchar_t programDrive()
     return 0;
 }
 
-std::vector<std::wstring> logicalDriveRoots()
+// The drive a list holds at start: the program's own, or the machine's first drive when the
+// program's path has none that the machine lists. Read without the drives' labels.
+wchar_t startDrive()
+{
+    const wchar_t program = programDrive();
+    const DWORD drives = GetLogicalDrives();
+    if (drives == 0)
+        raiseLastError();
+    if (program >= L'a' && program <= L'z' && (drives >> (program - L'a') & 1) != 0)
+        return program;
+    for (int bit = 0; bit < 26; ++bit) {
+        if ((drives >> bit & 1) != 0)
+            return static_cast<wchar_t>(L'a' + bit);
+    }
+    return program;
+}
+
+// The roots of the machine's drives ("c:\"), in the order of their letters.
+HResult logicalDriveRoots(std::vector<std::wstring>& roots)
 {
     const DWORD needed = GetLogicalDriveStringsW(0, nullptr);
     if (needed == 0)
-        raiseLastError();
+        return lastErrorStatus();
     std::wstring buffer(needed, L'\0');
     const DWORD length = GetLogicalDriveStringsW(needed, buffer.data());
     if (length == 0 || length > needed)
-        raiseLastError();
-    std::vector<std::wstring> roots;
+        return lastErrorStatus();
     for (const wchar_t* root = buffer.c_str(); *root != L'\0'; root += wcslen(root) + 1)
         roots.emplace_back(root);
-    return roots;
+    return kOk;
 }
 
 // "c: [LABEL]" where the label can be read at once: never on removable or remote drives.
@@ -151,22 +169,35 @@ std::wstring driveItem(const std::wstring& root)
 }
 
 // The machine's drives; it holds one drive and raises Change when the user picks another.
+// Reading the drives and their labels takes time: the list is filled when it is first shown or
+// opened, and holds its drive before that.
 class DriveList final : public Win32Control {
 public:
     DriveList(const ControlDesc& desc, HWND parent, int id)
         : Win32Control(desc),
           font_(makeFont(desc.font)),
           hwnd_(createChild(L"COMBOBOX", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, desc, parent, id,
-                            kDropDownHeight))
+                            kDropDownHeight)),
+          held_(startDrive())
     {
         SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(fontOrDefault(font_)), FALSE);
-        fill();
-        holdProgramDrive();
+        const HResult made = desc.visible ? fill() : holdOnly();
+        if (made < 0)
+            throw errorFromHResult(made);
     }
 
     HWND hwnd() const override { return hwnd_; }
     bool visible() const override { return hasVisibleStyle(hwnd_); }
-    HResult letVisible(bool visible) override { return showChild(hwnd_, visible); }
+
+    HResult letVisible(bool visible) override
+    {
+        if (visible) {
+            const HResult filled = fill();
+            if (filled < 0)
+                return filled;
+        }
+        return showChild(hwnd_, visible);
+    }
 
     HResult getDrive(std::wstring& drive) override
     {
@@ -177,36 +208,69 @@ public:
     std::optional<Event> onCommand(WORD code) override;
 
 private:
-    void fill();
-    void holdProgramDrive();
+    // A drive of the list and its item's text.
+    using Item = std::pair<wchar_t, std::wstring>;
+
+    HResult fill();
+    HResult holdOnly();
+    HResult setItems(const std::vector<Item>& items);
     void select(wchar_t letter);
     std::optional<Event> pick();
 
     FontHandle font_;
     HWND hwnd_;
     std::vector<wchar_t> letters_;
-    wchar_t held_ = 0;
+    bool filled_ = false;
+    wchar_t held_;
 };
 
-void DriveList::fill()
+// The machine's drives with their labels, once; a failure leaves the list holding its drive only,
+// to be filled at the next need.
+HResult DriveList::fill()
 {
-    for (const std::wstring& root : logicalDriveRoots()) {
-        const LRESULT added =
-            SendMessageW(hwnd_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(driveItem(root).c_str()));
-        if (added == CB_ERRSPACE)
-            raiseError(err::kOutOfMemory);
-        if (added == CB_ERR)
-            raiseLastError();
-        letters_.push_back(lowerLetter(root[0]));
+    if (filled_)
+        return kOk;
+    std::vector<std::wstring> roots;
+    const HResult listed = logicalDriveRoots(roots);
+    if (listed < 0)
+        return listed;
+    std::vector<Item> items;
+    for (const std::wstring& root : roots)
+        items.emplace_back(lowerLetter(root[0]), driveItem(root));
+    const HResult set = setItems(items);
+    if (set < 0) {
+        holdOnly();
+        return set;
     }
+    filled_ = true;
+    return kOk;
 }
 
-void DriveList::holdProgramDrive()
+// Until it is filled, the list's one item is its drive, without the label.
+HResult DriveList::holdOnly()
 {
-    const wchar_t program = programDrive();
-    const bool listed = std::find(letters_.begin(), letters_.end(), program) != letters_.end();
-    held_ = (listed || letters_.empty()) ? program : letters_.front();
+    if (held_ == 0)
+        return setItems({});
+    return setItems({Item(held_, std::wstring{held_, L':'})});
+}
+
+// The items in the order given, the held drive selected; a failure leaves the list empty.
+HResult DriveList::setItems(const std::vector<Item>& items)
+{
+    SendMessageW(hwnd_, CB_RESETCONTENT, 0, 0);
+    letters_.clear();
+    for (const auto& [letter, text] : items) {
+        const LRESULT added = SendMessageW(hwnd_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+        if (added == CB_ERR || added == CB_ERRSPACE) {
+            const HResult failed = added == CB_ERRSPACE ? hresultOfError(err::kOutOfMemory) : lastErrorStatus();
+            SendMessageW(hwnd_, CB_RESETCONTENT, 0, 0);
+            letters_.clear();
+            return failed;
+        }
+        letters_.push_back(letter);
+    }
     select(held_);
+    return kOk;
 }
 
 void DriveList::select(wchar_t letter)
@@ -221,6 +285,9 @@ void DriveList::select(wchar_t letter)
 std::optional<Event> DriveList::onCommand(WORD code)
 {
     switch (code) {
+    case CBN_DROPDOWN:
+        fill();  // already filled when the list was shown; a failure shows the held drive only
+        return std::nullopt;
     case CBN_SELENDOK:
         return pick();
     case CBN_SELCHANGE:
@@ -246,7 +313,8 @@ std::optional<Event> DriveList::pick()
     return Event::Change;
 }
 
-// Text painted by the form itself, over its background or on its own back colour.
+// Text painted by the form itself, over its background or on its own back colour. Its font is
+// made when it is first shown: a label hidden at start may never be.
 class Label final : public Win32Control {
 public:
     Label(const ControlDesc& desc, HWND parent)
@@ -254,9 +322,10 @@ public:
           parent_(parent),
           rect_(toPixelRect(desc.rect)),
           text_(fromCp1252(desc.text)),
-          font_(makeFont(desc.font)),
           visible_(desc.visible)
     {
+        if (visible_)
+            font_ = makeFont(desc.font);
     }
 
     bool visible() const override { return visible_; }
@@ -264,6 +333,11 @@ public:
 
     HResult letVisible(bool visible) override
     {
+        if (visible && desc().font != nullptr && !font_) {
+            font_ = FontHandle(makeFontHandle(*desc().font));
+            if (!font_)
+                return lastErrorStatus();
+        }
         visible_ = visible;
         // A one-line label may run past its right edge (see paint): repaint the whole form.
         if (!InvalidateRect(parent_, nullptr, FALSE))

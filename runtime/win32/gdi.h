@@ -128,6 +128,8 @@ void drawBitmap(HDC dc, HBITMAP bitmap, int x, int y);
 
 // The described font, or null for the platform's default font; a runtime error when it cannot be made.
 FontHandle makeFont(const Font* font);
+// The described font, or null with the system's last error when it cannot be made.
+HFONT makeFontHandle(const Font& font);
 HFONT fontOrDefault(const FontHandle& font);
 
 // Pixels of a rectangle given in twips.

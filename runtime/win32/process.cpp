@@ -1,11 +1,10 @@
 // Program start: the program by its exact path, without arguments, not awaited.
 #include "win32_platform.h"
 
-#include <shellapi.h>
-
 #include <string>
 
 #include "runtime/error.h"
+#include "system_libraries.h"
 
 namespace rt::win32 {
 
@@ -86,12 +85,9 @@ const wchar_t* orNull(const std::wstring& text)
 // systems that ask for elevation (Vista on) come here.
 double processId(HANDLE process)
 {
-    const HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
-    const FARPROC found = kernel == nullptr ? nullptr : GetProcAddress(kernel, "GetProcessId");
-    if (found == nullptr)
-        return 0;
-    const auto getProcessId = reinterpret_cast<DWORD(WINAPI*)(HANDLE)>(reinterpret_cast<void*>(found));
-    return getProcessId(process);
+    const auto getProcessId =
+        procedure<DWORD(WINAPI*)(HANDLE)>(GetModuleHandleW(L"kernel32.dll"), "GetProcessId");
+    return getProcessId == nullptr ? 0 : getProcessId(process);
 }
 
 // Starts the program through the shell, which shows the elevation prompt.
@@ -105,7 +101,7 @@ double startElevated(const std::wstring& path, const std::wstring& folder, WORD 
     info.lpFile = path.c_str();
     info.lpDirectory = orNull(folder);
     info.nShow = show;
-    if (!ShellExecuteExW(&info))
+    if (!shellExecuteEx(&info))
         raiseStartError(GetLastError());
     if (info.hProcess == nullptr)
         return 0;

@@ -1,6 +1,5 @@
 // The Windows entry's calls: hardening, then the start-up form and its message loop.
 #include <windows.h>
-#include <ole2.h>
 
 #include <exception>
 #include <memory>
@@ -8,40 +7,15 @@
 #include "form_window.h"
 #include "runtime/start.h"
 #include "runtime/text.h"
+#include "system_libraries.h"
 #include "win32_platform.h"
 
 namespace rt {
 
 namespace {
 
-// Not declared for the oldest systems the programs start on; looked up at run time.
-constexpr DWORD kLoadLibrarySearchSystem32 = 0x00000800;
 // The exit code of a program that could not build its window.
 constexpr int kStartFailed = 1;
-
-template <typename Function>
-Function kernelFunction(const char* name)
-{
-    const HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
-    if (kernel == nullptr)
-        return nullptr;
-    // Through a generic function pointer: FARPROC's own signature differs from every real one.
-    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(kernel, name)));
-}
-
-// COM on the window's thread, single-threaded apartment, for the program's lifetime.
-class OleSession {
-public:
-    OleSession()
-    {
-        const HRESULT hr = OleInitialize(nullptr);
-        if (FAILED(hr))
-            throw errorFromHResult(static_cast<HResult>(hr));
-    }
-    OleSession(const OleSession&) = delete;
-    OleSession& operator=(const OleSession&) = delete;
-    ~OleSession() { OleUninitialize(); }
-};
 
 int runMessageLoop(win32::FormWindow& window)
 {
@@ -61,8 +35,6 @@ int runMessageLoop(win32::FormWindow& window)
 
 int runForm(const Project& project, win32::Win32Platform& platform)
 {
-    const OleSession ole;
-    win32::installMessageFilter();
     const std::unique_ptr<Form> form = project.startupForm();
     win32::FormWindow window(*form);
     window.create(GetModuleHandleW(nullptr));
@@ -98,11 +70,12 @@ void hardenProcess()
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
     using SetDefaultDllDirectoriesFunction = BOOL(WINAPI*)(DWORD);
     using SetDllDirectoryFunction = BOOL(WINAPI*)(LPCWSTR);
-    const auto setDefault = kernelFunction<SetDefaultDllDirectoriesFunction>("SetDefaultDllDirectories");
-    if (setDefault != nullptr && setDefault(kLoadLibrarySearchSystem32))
+    const HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+    const auto setDefault = win32::procedure<SetDefaultDllDirectoriesFunction>(kernel, "SetDefaultDllDirectories");
+    if (setDefault != nullptr && setDefault(win32::kLoadLibrarySearchSystem32))
         return;
     // Older systems: at least take the current folder out of the search.
-    if (const auto setDirectory = kernelFunction<SetDllDirectoryFunction>("SetDllDirectoryW"))
+    if (const auto setDirectory = win32::procedure<SetDllDirectoryFunction>(kernel, "SetDllDirectoryW"))
         setDirectory(L"");
 }
 

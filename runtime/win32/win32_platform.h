@@ -35,8 +35,10 @@ private:
 // not ready 68, disk full 61, else 5.
 [[noreturn]] void raiseWin32Error(DWORD code);
 
+struct ComFunctions;
+
 // Installs the message filter that retries calls a busy automation server rejects
-// (automation.cpp). Called once by the start routine after COM is initialised.
-void installMessageFilter();
+// (automation.cpp); false when COM refuses it. Called when COM is started (system_libraries.cpp).
+bool installMessageFilter(const ComFunctions& com);
 
 }  // namespace rt::win32

@@ -64,15 +64,19 @@ void drawBitmap(HDC dc, HBITMAP bitmap, int x, int y)
     BitBlt(dc, x, y, size.cx, size.cy, source.get(), 0, 0, SRCCOPY);
 }
 
+HFONT makeFontHandle(const Font& font)
+{
+    const int height = -MulDiv(static_cast<int>(std::lround(font.points * 100)), 96, 7200);
+    const std::wstring face = fromCp1252(font.face);
+    return CreateFontW(height, 0, 0, 0, font.weight, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face.c_str());
+}
+
 FontHandle makeFont(const Font* font)
 {
     if (font == nullptr)
         return FontHandle();
-    const int height = -MulDiv(static_cast<int>(std::lround(font->points * 100)), 96, 7200);
-    const std::wstring face = fromCp1252(font->face);
-    FontHandle handle(CreateFontW(height, 0, 0, 0, font->weight, FALSE, FALSE, FALSE, ANSI_CHARSET,
-                                  OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                  DEFAULT_PITCH | FF_DONTCARE, face.c_str()));
+    FontHandle handle(makeFontHandle(*font));
     if (!handle)
         raiseLastError();
     return handle;

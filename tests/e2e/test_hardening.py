@@ -9,14 +9,18 @@ stand-in setup program, which has no start-up hardening, loads the planted DLL f
 in the same session.
 
 Not planted: version.dll and imm32.dll. Under Wine the system DLLs that the programs import load
-them before the programs' entry point runs, where no call of the program can have any effect."""
+them before the programs' entry point runs, where no call of the program can have any effect.
+Nor ole32.dll: under Wine imm32 loads it by name when the window is first activated, and finds a
+planted file in the program's folder despite the program's search settings (Windows always takes
+it from its own folder, as one of its known DLLs). oleaut32.dll and shell32.dll, which the
+programs load themselves at first use, are planted."""
 
 import shutil
 
 from harness import FIRST_WINDOW_TIMEOUT, WIN32_BIN, E2ETestCase, poll
 
 PLANTED = ("uxtheme", "dwmapi", "comctl32", "msctf", "oleacc", "scrrun", "clbcatq", "propsys",
-           "windowscodecs", "apphelp", "cryptbase")
+           "windowscodecs", "apphelp", "cryptbase", "oleaut32", "shell32")
 CONTROL = "setup_standin.exe"
 CONTROL_CAPTION = "Setup stand-in"
 
