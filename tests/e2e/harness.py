@@ -552,6 +552,17 @@ class E2ETestCase(unittest.TestCase):
         except Exception as error:  # the failure itself matters more than its picture
             print(f"\n(no screenshot of the failure: {error})", file=sys.stderr)
 
+    def assertFacesOnButtons(self, window, faces, folder):
+        """Each face picture (a file of `folder`, by client rectangle (x, y, w, h) in `faces`) shows
+        its centre on the centre of its button, give or take a few pixels."""
+        picture = self.wine.client_picture(window)
+        for rect, face_file in faces.items():
+            face = read_bmp(folder / face_file)
+            centre = face.crop(face.width // 2 - 12, face.height // 2 - 5, 24, 10)
+            x, y, w, h = rect
+            found = find_part(picture, centre, x + w // 2 - 12, y + h // 2 - 5, slack=4)
+            self.assertIsNotNone(found, f"the centre of {face_file} on the button at {rect}")
+
     def assertClientShows(self, window, expected, points, tolerance=0, what="the window", timeout=TIMEOUT):
         """The window's client area shows `expected` (an Image of the client's size) at each (x, y)
         of `points`, within `tolerance` per channel; screenshots are taken until it does."""

@@ -8,7 +8,7 @@ by client rectangle, and the looks of its two painted labels."""
 import shutil
 import unittest
 
-from harness import FIRST_WINDOW_TIMEOUT, ROOT, WIN32_BIN, E2ETestCase, differences, find_part, poll, read_bmp
+from harness import FIRST_WINDOW_TIMEOUT, ROOT, WIN32_BIN, E2ETestCase, differences, poll, read_bmp
 
 PROGRAM = "installazione.exe"
 CAPTION = "ORVANE srl Lumbrasca - INSTALLAZIONE"
@@ -216,13 +216,7 @@ class ChooserWindowTest(ChooserTestCase):
         self.assertBackgroundBesides(*FACES)
         self.assertLabels(prompt=False, note=False)
 
-        picture = self.wine.client_picture(self.window)
-        for rect, face_file in FACES.items():
-            face = read_bmp(RESOURCES / face_file)
-            centre = face.crop(face.width // 2 - 12, face.height // 2 - 5, 24, 10)
-            x, y, w, h = rect
-            found = find_part(picture, centre, x + w // 2 - 12, y + h // 2 - 5, slack=4)
-            self.assertIsNotNone(found, f"the centre of {face_file} on the button at {rect}")
+        self.assertFacesOnButtons(self.window, FACES, RESOURCES)
 
     def test_close_button_ends_the_program(self):
         self.click(CLOSE)

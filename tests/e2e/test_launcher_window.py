@@ -5,7 +5,7 @@ index button."""
 
 import unittest
 
-from harness import FIRST_WINDOW_TIMEOUT, ROOT, E2ETestCase, find_part, poll, read_bmp
+from harness import FIRST_WINDOW_TIMEOUT, ROOT, E2ETestCase, poll, read_bmp
 
 PROGRAM = "ORVANE_Quorbel_3.exe"
 CAPTION = "Orvane Lumbrasca"
@@ -66,13 +66,7 @@ class LauncherWindowTest(E2ETestCase):
                   if not any(inside(rect, x, y, margin=2) for rect in FACES)]
         self.assertClientShows(self.window, background, points, what="the background picture")
 
-        picture = self.wine.client_picture(self.window)
-        for rect, face_file in FACES.items():
-            face = read_bmp(RESOURCES / face_file)
-            centre = face.crop(face.width // 2 - 12, face.height // 2 - 5, 24, 10)
-            x, y, w, h = rect
-            found = find_part(picture, centre, x + w // 2 - 12, y + h // 2 - 5, slack=4)
-            self.assertIsNotNone(found, f"the centre of {face_file} on the button at {rect}")
+        self.assertFacesOnButtons(self.window, FACES, RESOURCES)
 
         self.assertEqual(self.product_files(), self.files_before, "a start with the index in place moves nothing")
 
